@@ -28,3 +28,8 @@ set_target_properties(launcher PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINAR
 
 include(${CMAKE_SOURCE_DIR}/resources/resources.cmake OPTIONAL)
 include(${CMAKE_SOURCE_DIR}/tests/win32_tests.cmake OPTIONAL)
+
+# Same-bitness yardstick for the piped-text benchmark.
+add_executable(bare_reader WIN32 tests/bench/bare_reader.cpp)
+target_link_options(bare_reader PRIVATE -static -s)
+set_target_properties(bare_reader PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
