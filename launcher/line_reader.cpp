@@ -3,11 +3,25 @@
 #include <cstring>
 #include <string_view>
 
+#include "byte_scan.h"
 #include "failure.h"
 
 namespace {
 
 constexpr char kEndOfText = 0x1A;
+
+// First CR or 0x1A in [p, end), or end. Four bytes a step: piped input can
+// be hundreds of megabytes, and this is the launcher's only pass over it.
+const char* FindLineStop(const char* p, const char* end) {
+  for (; end - p >= 4; p += 4) {
+    uint32_t word;
+    memcpy(&word, p, 4);
+    if (WordHasByte(word, 0x0D) || WordHasByte(word, 0x1A)) break;
+  }
+  for (; p < end; ++p)
+    if (*p == '\r' || *p == kEndOfText) return p;
+  return end;
+}
 
 class TextReader {
  public:
@@ -27,14 +41,11 @@ class TextReader {
     for (;;) {
       if (pos_ == size_ && !Fill()) break;
       const char* begin = buffer_ + pos_;
-      size_t available = size_ - pos_;
-      const char* stop = nullptr;
-      for (const char* p = begin; p < begin + available; ++p)
-        if (*p == '\r' || *p == kEndOfText) { stop = p; break; }
-      size_t taken = stop ? static_cast<size_t>(stop - begin) : available;
-      lines.AppendPart(std::string_view(begin, taken));
-      pos_ += taken;
-      if (stop) break;
+      const char* end = buffer_ + size_;
+      const char* stop = FindLineStop(begin, end);
+      lines.AppendPart(std::string_view(begin, stop - begin));
+      pos_ += stop - begin;
+      if (stop != end) break;
     }
     if (pos_ < size_ && buffer_[pos_] == '\r') {
       ++pos_;
@@ -62,8 +73,6 @@ class TextReader {
     }
     pos_ = 0;
     size_ = n;
-    // Nothing after the first 0x1A is ever read.
-    if (memchr(buffer_, kEndOfText, n)) ended_ = true;
     return true;
   }
 
@@ -74,7 +83,7 @@ class TextReader {
   ByteSource& source_;
   char buffer_[kReadBlock];
   size_t pos_ = 0, size_ = 0;
-  bool ended_ = false;
+  bool ended_ = false;  // nothing after a 0x1A is read: lines stop at it
   uint32_t error_ = 0;
 };
 

@@ -73,7 +73,7 @@ def main():
     launcher = case.install_launcher()
     case.install_double()
     record = case.path("record.txt")
-    env = wine.env({"QXD_BLOCK": "hash", "QXD_LINGER_MS": 200, "QXD_MAX_MS": 600000,
+    env = wine.env({"QXD_BLOCK": "hash", "QXD_LINGER_MS": 20000, "QXD_MAX_MS": 600000,
                     "QXD_RECORD": winerig.winpath(record)}, 1252)
 
     base_t, base_peak, _ = timed_run(wine, launcher, b"", env)
