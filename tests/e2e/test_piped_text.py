@@ -13,10 +13,7 @@ QUICK = {"QXD_LINGER_MS": 300}
 
 
 def setUpModule():
-    for tool in (winerig.LAUNCHER_EXE, winerig.DOUBLE_EXE, winerig.SPAWN_EXE):
-        if not tool.exists():
-            raise unittest.SkipTest("missing %s" % tool)
-    winerig.session()
+    winerig.setup_module()
 
 
 def fnv1a(data):

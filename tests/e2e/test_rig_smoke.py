@@ -20,12 +20,7 @@ MB_TASKMODAL_DIALOG_FRAME = 0x80000000  # WS_POPUP: a top-level dialog
 
 
 def setUpModule():
-    if not winerig.LAUNCHER_EXE.exists():
-        raise unittest.SkipTest("no launcher at %s" % winerig.LAUNCHER_EXE)
-    for tool in (winerig.DOUBLE_EXE, winerig.SPAWN_EXE):
-        if not tool.exists():
-            raise unittest.SkipTest("test tool missing: %s (build preset win64-tools)" % tool)
-    winerig.session()
+    winerig.setup_module()
 
 
 class RigSmoke(unittest.TestCase):

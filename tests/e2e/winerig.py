@@ -486,3 +486,12 @@ def session():
         _shared = WineSession()
         _shared.start()
     return _shared
+
+
+def setup_module():
+    """For a test module's setUpModule: the built programs must exist (a
+    missing build is a failure, never a skip), and the session is started."""
+    for tool in (LAUNCHER_EXE, DOUBLE_EXE, SPAWN_EXE):
+        if not tool.exists():
+            raise RuntimeError("missing %s: build first (scripts/build.sh)" % tool)
+    return session()
