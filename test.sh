@@ -16,7 +16,7 @@ count() {  # suite name, passed, failed, exit code
 log=build/test-logs; mkdir -p "$log"
 
 echo "== native unit tests (ASan, UBSan)"
-ctest --test-dir build/native --output-on-failure -j2 > "$log/native.txt" 2>&1; rc=$?
+ctest --test-dir build/native --output-on-failure --timeout 300 -j2 > "$log/native.txt" 2>&1; rc=$?
 tail -n 3 "$log/native.txt"
 total=$(grep -oE 'out of [0-9]+' "$log/native.txt" | tail -1 | grep -oE '[0-9]+' || echo 0)
 nfail=$(grep -oE '[0-9]+ tests failed' "$log/native.txt" | grep -oE '^[0-9]+' || echo 0)
