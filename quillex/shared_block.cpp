@@ -34,6 +34,7 @@ void FillSharedBlock(char* dest, uint64_t block_size,
                      const std::vector<std::string_view>& text) {
   uint64_t written = 0;
   for (std::string_view piece : text) {
+    if (piece.empty()) continue;  // may have no storage at all
     size_t n = BytesBeforeNul(piece.data(), piece.size());
     memcpy(dest + written, piece.data(), n);
     written += n;
