@@ -1,7 +1,9 @@
 # launcher.exe: PE32, GUI subsystem, only system DLLs, ASLR and DEP on,
 # stripped and built for size.
 enable_language(RC)
-set(LAUNCHER_FLAGS -Os -fno-ident -ffunction-sections -fdata-sections)
+# No build path may reach the file: two builds from any folders are equal.
+set(LAUNCHER_FLAGS -Os -fno-ident -ffunction-sections -fdata-sections
+  -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
 set(LAUNCHER_LINK_FLAGS
   -static -mwindows -s -Wl,--gc-sections
   -Wl,--dynamicbase -Wl,--nxcompat
@@ -25,6 +27,7 @@ target_compile_options(launcher PRIVATE ${LAUNCHER_FLAGS})
 target_link_options(launcher PRIVATE ${LAUNCHER_LINK_FLAGS})
 target_link_libraries(launcher PRIVATE quillex_link ole32 shell32 uuid)
 set_target_properties(launcher PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+include(${CMAKE_SOURCE_DIR}/cmake/package.cmake)
 
 include(${CMAKE_SOURCE_DIR}/resources/resources.cmake OPTIONAL)
 include(${CMAKE_SOURCE_DIR}/tests/win32_tests.cmake OPTIONAL)

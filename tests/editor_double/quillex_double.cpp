@@ -202,6 +202,9 @@ LRESULT CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
         if (wp == TIMER_ID) tick(hwnd);
         return 0;
+    case WM_SIZE:  // the edit control fills the client area
+        if (g_edit) MoveWindow(g_edit, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+        return 0;
     case WM_EDITOR_GETEDIT: {
         touch();
         HWND answer = g_editZero ? nullptr : g_edit;
