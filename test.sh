@@ -45,6 +45,13 @@ line=$(tail -n 1 "$log/e2e.txt"); echo "$line"
 count e2e "$(echo "$line" | grep -oE '[0-9]+ passed' | grep -oE '[0-9]+' || echo 0)" \
           "$(echo "$line" | grep -oE '[0-9]+ failed' | grep -oE '[0-9]+' || echo 1)" "$rc"
 
+echo "== release: zip contents, sample launcher.ini under Wine, reproducible build"
+for script in make_release check_reproducible; do
+  bash "scripts/$script.sh" > "$log/$script.txt" 2>&1; rc=$?
+  if [ "$rc" -eq 0 ]; then echo "$script: ok"; count "$script" 1 0 0
+  else tail -n 20 "$log/$script.txt"; echo "$script: FAILED"; count "$script" 0 1 "$rc"; fi
+done
+
 echo "Logs: $log"
 [ ${#suites_failed[@]} -gt 0 ] && echo "Failing suites: ${suites_failed[*]}"
 echo "$passed passed, $failed failed"
