@@ -9,7 +9,7 @@ constexpr size_t kFirstBlock = 4096;
 constexpr size_t kLargestBlock = size_t{1} << 20;
 }  // namespace
 
-void LineList::Put(const char* data, size_t size) {
+void LineList::PutInNewBlocks(const char* data, size_t size) {
   while (size > 0) {
     if (blocks_.empty() || blocks_.back().size == blocks_.back().capacity) {
       size_t capacity = blocks_.empty()
@@ -28,13 +28,6 @@ void LineList::Put(const char* data, size_t size) {
     size -= n;
     length_ += n;
   }
-}
-
-void LineList::AppendPart(std::string_view part) { Put(part.data(), part.size()); }
-
-void LineList::EndLine() {
-  Put("\r\n", 2);
-  ++count_;
 }
 
 void LineList::Append(std::string_view line) {

@@ -2,6 +2,7 @@
 #define LAUNCHER_LINE_LIST_H_
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -15,8 +16,11 @@ class LineList {
  public:
   void Append(std::string_view line);
   // Adds bytes to the line being built; EndLine() finishes it.
-  void AppendPart(std::string_view part);
-  void EndLine();
+  void AppendPart(std::string_view part) { Put(part.data(), part.size()); }
+  void EndLine() {
+    Put("\r\n", 2);
+    ++count_;
+  }
 
   size_t Count() const { return count_; }
   size_t TextLength() const { return length_; }
@@ -26,7 +30,19 @@ class LineList {
   std::vector<std::string> Lines() const;
 
  private:
-  void Put(const char* data, size_t size);
+  // Inline for the common case, a piece that fits the current block: piped
+  // text arrives as millions of short pieces.
+  void Put(const char* data, size_t size) {
+    if (!blocks_.empty() && blocks_.back().capacity - blocks_.back().size >= size) {
+      Block& b = blocks_.back();
+      if (size) memcpy(b.bytes.get() + b.size, data, size);
+      b.size += size;
+      length_ += size;
+      return;
+    }
+    PutInNewBlocks(data, size);
+  }
+  void PutInNewBlocks(const char* data, size_t size);
 
   struct Block {
     std::unique_ptr<char[]> bytes;
