@@ -23,6 +23,11 @@ nfail=$(grep -oE '[0-9]+ tests failed' "$log/native.txt" | grep -oE '^[0-9]+' ||
 [ "$rc" -ne 0 ] && grep -E 'Failed|\*\*\*' "$log/native.txt" | head -20
 count native $((total - nfail)) "$nfail" "$rc"
 
+echo "== fuzz targets over their seed corpora (ASan, UBSan)"
+bash fuzz/run_fuzzers.sh --smoke > "$log/fuzz.txt" 2>&1; rc=$?
+cat "$log/fuzz.txt" | grep -E ' ok | CRASH ' ; [ "$rc" -ne 0 ] && tail -n 20 "$log/fuzz.txt"
+count fuzz "$(grep -c ' ok ' "$log/fuzz.txt")" "$(grep -c ' CRASH ' "$log/fuzz.txt")" "$rc"
+
 echo "== launcher.exe file checks"
 python3 tests/pe_check.py build/win32/launcher.exe > "$log/pe.txt" 2>&1; rc=$?
 [ "$rc" -ne 0 ] && cat "$log/pe.txt"
