@@ -50,6 +50,6 @@ std::string InternetCacheFolder() {
   char path[MAX_PATH + 1];
   if (!SHGetPathFromIDListA(items, path))
     RaiseFailure("EAssertionFailed",
-                 AssertionFailureMessage("launcher\\run_launcher.cpp", kAssertionLine));
+                 AssertionFailureMessage("launcher\\main.cpp", kAssertionLine));
   return std::string(path, strnlen(path, sizeof path));
 }
